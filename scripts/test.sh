@@ -2,33 +2,44 @@
 # Builds both architectures (warnings are errors) and runs every test under Wine, in a private
 # prefix made afresh under the build folder, on a virtual display. Ends with CTest's summary.
 #   scripts/test.sh [extra ctest arguments, e.g. -R Install]
+# Environment: VELTO_BUILD_ROOT (default: build), VELTO_ONLY_X64=1 (skip the x86 build, for quick
+# local loops), VELTO_DISPLAY (an X display to use instead of a new virtual one).
 set -u
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+build_root=${VELTO_BUILD_ROOT:-build}
 
-for preset in x64 x86; do
-  cmake --preset "$preset" -DVELTO_WARNINGS_AS_ERRORS=ON >/dev/null || exit 1
-  cmake --build --preset "$preset" -j"$jobs" >build-$preset.log 2>&1 || {
-    cat build-$preset.log; echo "test.sh: the $preset build failed" >&2; exit 1; }
-done
-rm -f build-x64.log build-x86.log
+configure_and_build() {  # arch toolchain
+  local dir=$build_root/$1
+  cmake -S . -B "$dir" --toolchain "$PWD/cmake/$2" -DCMAKE_BUILD_TYPE=Release \
+        -DVELTO_WARNINGS_AS_ERRORS=ON >"$dir.log" 2>&1 &&
+    cmake --build "$dir" -j"$jobs" >>"$dir.log" 2>&1 || {
+      cat "$dir.log"; echo "test.sh: the $1 build failed" >&2; return 1; }
+  rm -f "$dir.log"
+}
+mkdir -p "$build_root"
+configure_and_build x64 toolchain-x86_64-w64-mingw32.cmake || exit 1
+if [ "${VELTO_ONLY_X64:-0}" != 1 ]; then
+  # 32-bit: compiled and linked on every run; its tests need wine32, which CI does not have.
+  configure_and_build x86 toolchain-i686-w64-mingw32.cmake || exit 1
+fi
 
-root=$PWD/build/x64/wine
+build=$PWD/$build_root/x64
+root=$build/wine
 echo "test.sh: making a fresh Wine prefix in $root"
-rm -rf "$root"
+rm -rf "$root" "$build/scratch"
 scripts/wine-prefix.sh --make "$root/template" || exit 1
 scripts/wine-prefix.sh --clone "$root/template" "$root/shared" || exit 1
 
 # A virtual display for the windowed tests, unless one was given.
 xvfb_pid=""
 if [ -z "${VELTO_DISPLAY:-}" ]; then
-  for n in $(seq 90 120); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
-  done
-  Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  displayfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
   xvfb_pid=$!
-  export DISPLAY=:$n
-  for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+  for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+  export DISPLAY=:$(head -n1 "$displayfile")
+  rm -f "$displayfile"
 else
   export DISPLAY=$VELTO_DISPLAY
 fi
@@ -43,9 +54,11 @@ timeout 120 wine cmd /c exit >/dev/null 2>&1 </dev/null
 cleanup() {
   WINEPREFIX=$root/shared timeout 20 wineserver -k >/dev/null 2>&1
   wait "$server" 2>/dev/null
+  for p in "$root"/fresh.*; do
+    [ -d "$p" ] && WINEPREFIX=$p timeout 10 wineserver -k >/dev/null 2>&1
+  done
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  for p in "$root"/fresh.*; do [ -d "$p" ] && WINEPREFIX=$p timeout 10 wineserver -k >/dev/null 2>&1; done
 }
 trap cleanup EXIT
 
-ctest --test-dir build/x64 --output-on-failure -j"$jobs" --timeout 600 "$@"
+ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 600 "$@"

@@ -10,7 +10,7 @@ export WINEDLLOVERRIDES=mscoree,mshtml=
 
 case "${1:-}" in
   --make)
-    dir=$2
+    dir=$(realpath -m "$2")
     rm -rf "$dir"
     mkdir -p "$(dirname "$dir")"
     export WINEPREFIX=$dir
@@ -20,7 +20,7 @@ case "${1:-}" in
     [ -f "$dir/system.reg" ] || { echo "wine-prefix: making $dir failed" >&2; exit 1; }
     ;;
   --clone)
-    template=$2 dir=$3
+    template=$(realpath -m "$2") dir=$(realpath -m "$3")
     rm -rf "$dir"
     cp -al "$template" "$dir"
     cp --remove-destination "$template"/*.reg "$dir"/

@@ -1,0 +1,3 @@
+#include "ports/TestPage.h"
+
+void PrintTestPage(const char*, HBITMAP) {}
