@@ -1,3 +1,13 @@
+#include "app/VeltoPrinterDriverSetupApp.h"
+
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+CVeltoPrinterDriverSetupApp theApp;
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    // The program runs elevated from wherever it was copied (often a download folder): load
+    // nothing from there, only from the system directory.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return theApp.Run(instance);
+}

@@ -1,0 +1,5 @@
+#include "app/AboutDlg.h"
+
+#include "resource.h"
+
+CAboutDlg::CAboutDlg() : framework::Dialog(IDD_ABOUTBOX) {}
