@@ -243,4 +243,39 @@ void FakeUsbPrinterSystem::Free(void* block)
     UsbPrinterSystem::Free(block);
 }
 
+HookedUsbPrinterSystem::HookedUsbPrinterSystem() : real_(MakeWin32UsbPrinterSystem()) {}
+
+bool HookedUsbPrinterSystem::OpenInterfaceSet(const GUID& interfaceClass)
+{
+    const bool opened = real_->OpenInterfaceSet(interfaceClass);
+    if (afterSetOpened) afterSetOpened();
+    return opened;
+}
+
+bool HookedUsbPrinterSystem::EnumInterface(DWORD memberIndex, DWORD& flags)
+{
+    return real_->EnumInterface(memberIndex, flags);
+}
+
+DWORD HookedUsbPrinterSystem::DetailSize() { return real_->DetailSize(); }
+
+bool HookedUsbPrinterSystem::ReadDetail(SP_DEVICE_INTERFACE_DETAIL_DATA_W* detail, DWORD size)
+{
+    if (detailReads++ == failDetailRead) return false;
+    return real_->ReadDetail(detail, size);
+}
+
+void HookedUsbPrinterSystem::CloseInterfaceSet()
+{
+    ++closes;
+    real_->CloseInterfaceSet();
+}
+
+UsbPrinterSystem::ValueRead HookedUsbPrinterSystem::ReadValue(const std::wstring& keyPath,
+                                                              const std::wstring& valueName,
+                                                              unsigned char* buffer, DWORD size)
+{
+    return real_->ReadValue(keyPath, valueName, buffer, size);
+}
+
 }  // namespace testing_support

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -115,6 +116,31 @@ public:
 private:
     std::map<std::wstring, std::map<std::wstring, std::string>> keys_;  // lower-case key -> values
     size_t current_ = 0;
+};
+
+// This machine's SetupAPI and registry, with a moment to change the registry between the
+// interface list and the walk's own reads (a printer switched off or unplugged meanwhile; Wine
+// lists only linked interfaces, so this is how a listed interface meets a link state of 0), and
+// second detail requests that fail on demand.
+class HookedUsbPrinterSystem final : public UsbPrinterSystem {
+public:
+    HookedUsbPrinterSystem();
+
+    std::function<void()> afterSetOpened;
+    int failDetailRead = -1;  // the (0-based) second detail request that fails
+    int detailReads = 0;
+    int closes = 0;
+
+    bool OpenInterfaceSet(const GUID& interfaceClass) override;
+    bool EnumInterface(DWORD memberIndex, DWORD& flags) override;
+    DWORD DetailSize() override;
+    bool ReadDetail(SP_DEVICE_INTERFACE_DETAIL_DATA_W* detail, DWORD size) override;
+    void CloseInterfaceSet() override;
+    ValueRead ReadValue(const std::wstring& keyPath, const std::wstring& valueName, unsigned char* buffer,
+                        DWORD size) override;
+
+private:
+    std::unique_ptr<UsbPrinterSystem> real_;
 };
 
 // Four little-endian bytes, as a REG_DWORD holds them.
