@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace testing_support;
@@ -16,16 +17,26 @@ using app_e2e::AppHarness;
 
 namespace {
 
-bool QueueExists(const std::wstring& name)
+std::vector<std::wstring> QueueNames()
 {
+    std::vector<std::wstring> names;
     DWORD needed = 0, count = 0;
     ::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed ? needed : 1);
-    if (!::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, buffer.data(), needed, &needed, &count)) return false;
+    if (!::EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, buffer.data(), needed, &needed, &count)) return names;
     const auto* printers = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
-    for (DWORD i = 0; i < count; ++i)
-        if (name == printers[i].pPrinterName) return true;
-    return false;
+    for (DWORD i = 0; i < count; ++i) names.push_back(printers[i].pPrinterName);
+    return names;
+}
+
+std::string Joined(const std::vector<std::wstring>& names)
+{
+    std::string out;
+    for (const std::wstring& name : names) {
+        for (wchar_t c : name) out += c < 128 ? static_cast<char>(c) : '?';
+        out += "; ";
+    }
+    return out;
 }
 
 LONG StyleOf(HWND dialog, int id) { return ::GetWindowLongW(::GetDlgItem(dialog, id), GWL_STYLE); }
@@ -188,7 +199,8 @@ TEST_P(OptionsWayOut, EndsTheProgramAndInstallsNothing)
     }
     EXPECT_TRUE(app.program.WaitForExit(5000)) << "the program is still running";
     EXPECT_EQ(app.program.ExitCode(), 0u);
-    EXPECT_FALSE(QueueExists(L"TPR-80C"));
+    const std::vector<std::wstring> queues = QueueNames();
+    EXPECT_EQ(std::count(queues.begin(), queues.end(), L"TPR-80C"), 0) << Joined(queues);
 }
 
 std::string WayOutName(const ::testing::TestParamInfo<WayOut>& param)
