@@ -1,8 +1,9 @@
 // The test page printed for real on a Wine queue whose port USB001 is mapped to a file: Wine
 // renders the job as PostScript, which is read back (and, when ghostscript is there, turned into
-// a picture kept under the build folder for review).
+// a picture kept under the build folder, artifacts/testpage.png, for review).
 #include "ports/TestPage.h"
 
+#include "support/lib/UsbSimulation.h"
 #include "support/lib/WineHost.h"
 #include "win32/Handles.h"
 #include "win32/Text.h"
@@ -150,18 +151,6 @@ bool MakeQueue(const std::wstring& printerName)
     return static_cast<bool>(printer);
 }
 
-// Wine writes what is printed to a port into the Unix file this value names.
-bool MapPortToFile(const std::wstring& port, const std::string& unixPath)
-{
-    win32::UniqueKey key;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Printing\\Spooler", 0, nullptr, 0, KEY_WRITE,
-                          nullptr, key.put(), nullptr) != ERROR_SUCCESS)
-        return false;
-    const std::wstring value(unixPath.begin(), unixPath.end());
-    return ::RegSetValueExW(key.get(), port.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-}
-
 // The program's logo when the resources are there, else a striped picture of the same size.
 win32::UniqueBitmap Logo()
 {
@@ -173,35 +162,6 @@ win32::UniqueBitmap Logo()
     return win32::UniqueBitmap(::CreateBitmap(308, 87, 1, 1, bits.data()));
 }
 
-// Ghostscript, when the host has it: Wine starts Unix programs but gives no process handle, so
-// the picture is written under a temporary name and renamed once complete.
-bool RenderToPng(const std::string& psPath, const std::string& pngPath)
-{
-    if (::GetFileAttributesW(L"Z:\\usr\\bin\\gs") == INVALID_FILE_ATTRIBUTES) return false;
-    const std::wstring png = WindowsPathOf(pngPath);
-    ::DeleteFileW(png.c_str());
-    // Wine's queues have a page of 0 x 0, so its y flip leaves the drawing above the page: move
-    // the origin down by a letter page (in the job's 300 dpi units) for the picture only.
-    const std::string shifted = pngPath + ".ps";
-    std::string script = "sed 's/^0 0 translate$/0 3300 translate/' '" + psPath + "' > '" + shifted +
-                         "' && gs -q -dSAFER -dBATCH -dNOPAUSE -sPAPERSIZE=letter -sDEVICE=png16m -r100 -o '" +
-                         pngPath + ".part' '" + shifted + "' && mv '" + pngPath + ".part' '" + pngPath + "'";
-    std::wstring command = L"/bin/sh -c \"" + std::wstring(script.begin(), script.end()) + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(L"Z:\\bin\\sh", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process))
-        return false;
-    if (process.hProcess) ::CloseHandle(process.hProcess);
-    if (process.hThread) ::CloseHandle(process.hThread);
-    for (int waited = 0; waited < 30000; waited += 100) {
-        if (::GetFileAttributesW(png.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-        ::Sleep(100);
-    }
-    return false;
-}
-
 }  // namespace
 
 TEST(TestPageReal, OneJobOfOnePageNamedAfterThePrinterReachesThePort)
@@ -210,7 +170,7 @@ TEST(TestPageReal, OneJobOfOnePageNamedAfterThePrinterReachesThePort)
     ::CreateDirectoryW(WindowsPathOf(outDir).c_str(), nullptr);
     const std::string psPath = outDir + "/testpage.ps";
     ::DeleteFileW(WindowsPathOf(psPath).c_str());
-    ASSERT_TRUE(MapPortToFile(L"USB001", psPath));
+    ASSERT_TRUE(testing_support::MapPrinterPortToFile(L"USB001", psPath));
     const std::wstring printerName = L"Velto Test Page Printer";
     ASSERT_TRUE(MakeQueue(printerName));
     win32::UniqueBitmap logo = Logo();
@@ -270,7 +230,7 @@ TEST(TestPageReal, OneJobOfOnePageNamedAfterThePrinterReachesThePort)
     for (const SYSTEMTIME& t : {before, after}) stamps.push_back(TestPageTimestamp(t));
     EXPECT_TRUE(stamp.text == stamps[0] || stamp.text == stamps[1]) << stamp.text.size() << " " << stamps[0];
 
-    if (RenderToPng(psPath, outDir + "/testpage.png"))
+    if (testing_support::RenderPostScriptToPng(psPath, outDir + "/testpage.png"))
         std::printf("test page picture: %s/testpage.png\n", outDir.c_str());
 }
 
@@ -280,7 +240,7 @@ TEST(TestPageReal, UnknownOrUnconvertibleNamePrintsNothing)
     ::CreateDirectoryW(WindowsPathOf(outDir).c_str(), nullptr);
     const std::string psPath = outDir + "/testpage-none.ps";
     ::DeleteFileW(WindowsPathOf(psPath).c_str());
-    ASSERT_TRUE(MapPortToFile(L"USB001", psPath));
+    ASSERT_TRUE(testing_support::MapPrinterPortToFile(L"USB001", psPath));
     // A queue whose name the ANSI code page cannot hold: the name comes back with substitutes.
     const std::wstring printerName = L"Impressora \u6253\u5370";
     ASSERT_NE(win32::FromAnsi(win32::ToAnsi(printerName)), printerName);

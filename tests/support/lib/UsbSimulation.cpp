@@ -110,6 +110,61 @@ std::string ReadUsbDevice(const SimulatedUsbPrinter& printer)
     return bytes;
 }
 
+unsigned long long UsbDeviceSize(const SimulatedUsbPrinter& printer)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!::GetFileAttributesExW(UsbDeviceFile(printer).c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool WaitForUsbDeviceSize(const SimulatedUsbPrinter& printer, unsigned long long size, DWORD timeoutMs)
+{
+    for (DWORD waited = 0;; waited += 20) {
+        if (UsbDeviceSize(printer) >= size) return true;
+        if (waited >= timeoutMs) return false;
+        ::Sleep(20);
+    }
+}
+
+bool MapPrinterPortToFile(const std::wstring& port, const std::string& unixPath)
+{
+    win32::UniqueKey key;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Printing\\Spooler", 0, nullptr, 0, KEY_WRITE,
+                          nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+        return false;
+    const std::wstring value(unixPath.begin(), unixPath.end());
+    return ::RegSetValueExW(key.get(), port.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool RenderPostScriptToPng(const std::string& psUnixPath, const std::string& pngUnixPath)
+{
+    if (::GetFileAttributesW(L"Z:\\usr\\bin\\gs") == INVALID_FILE_ATTRIBUTES) return false;
+    const std::wstring png = WindowsPathOf(pngUnixPath);
+    ::DeleteFileW(png.c_str());
+    // Wine's queues have a page of 0 x 0, so its y flip leaves the drawing above the page: the
+    // picture's copy moves the origin down by a letter page (in the job's 300 dpi units).
+    const std::string shifted = pngUnixPath + ".ps";
+    const std::string script = "sed 's/^0 0 translate$/0 3300 translate/' '" + psUnixPath + "' > '" + shifted +
+                               "' && gs -q -dSAFER -dBATCH -dNOPAUSE -sPAPERSIZE=letter -sDEVICE=png16m -r100 -o '" +
+                               pngUnixPath + ".part' '" + shifted + "' && mv '" + pngUnixPath + ".part' '" +
+                               pngUnixPath + "' && rm -f '" + shifted + "'";
+    std::wstring command = L"/bin/sh -c \"" + std::wstring(script.begin(), script.end()) + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessW(L"Z:\\bin\\sh", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process))
+        return false;
+    if (process.hProcess) ::CloseHandle(process.hProcess);
+    if (process.hThread) ::CloseHandle(process.hThread);
+    for (DWORD waited = 0; waited < 30000; waited += 100) {
+        if (::GetFileAttributesW(png.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        ::Sleep(100);
+    }
+    return false;
+}
+
 struct UsbTraceCapture::State {
     mutable std::mutex mutex;
     std::vector<std::wstring> lines;

@@ -51,6 +51,19 @@ void DisconnectUsbDevice(const SimulatedUsbPrinter& printer);
 // device without sharing, so a read at the same moment would make that open fail.
 std::string ReadUsbDevice(const SimulatedUsbPrinter& printer);
 
+// Its size without opening it (so a writer that opens it without sharing is never disturbed);
+// 0 when there is no device file.
+unsigned long long UsbDeviceSize(const SimulatedUsbPrinter& printer);
+// Polls UsbDeviceSize until it reaches size (true) or timeoutMs has passed (false).
+bool WaitForUsbDeviceSize(const SimulatedUsbPrinter& printer, unsigned long long size, DWORD timeoutMs = 10000);
+
+// Printed output of a spooler queue: Wine writes the PostScript of a job printed to port into
+// the Unix file this maps it to (HKCU\Software\Wine\Printing\Spooler).
+bool MapPrinterPortToFile(const std::wstring& port, const std::string& unixPath);
+// Ghostscript's picture of such a job, when the host has ghostscript (false otherwise). Wine
+// starts Unix programs but gives no handle to wait on, so this polls for the finished file.
+bool RenderPostScriptToPng(const std::string& psUnixPath, const std::string& pngUnixPath);
+
 // Collects the program's traces (win32::Trace) from every thread while it lives.
 class UsbTraceCapture {
 public:
