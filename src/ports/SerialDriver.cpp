@@ -90,6 +90,21 @@ bool ReadCurrentDirectory(std::wstring& directory)
     return false;
 }
 
+std::wstring LaunchablePath(const std::wstring& path)
+{
+    // A working directory needs room for a trailing backslash and the terminator.
+    if (path.size() < MAX_PATH - 2) return path;
+    const std::wstring extended = L"\\\\?\\" + path;
+    const DWORD needed = ::GetShortPathNameW(extended.c_str(), nullptr, 0);
+    if (needed == 0) return path;
+    std::vector<wchar_t> buffer(needed + 1, L'\0');
+    const DWORD length = ::GetShortPathNameW(extended.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0 || length >= buffer.size()) return path;
+    std::wstring shortPath(buffer.data(), length);
+    if (shortPath.compare(0, 4, L"\\\\?\\") == 0) shortPath.erase(0, 4);
+    return shortPath.size() < path.size() ? shortPath : path;
+}
+
 WatchAction DecideWatch(int& seen, bool mainWindowFound, bool finalDialogFound)
 {
     if (!mainWindowFound) {
@@ -188,9 +203,11 @@ void StartSerialDriverInstall(HWND dialog, const std::wstring& archName, SerialP
     if (serial::ReadCurrentDirectory(directory) &&
         serial::InstallerPaths(archName, directory, program, workingDirectory)) {
         win32::Trace(L"Starting the serial port driver installer " + program);
+        // A folder deep enough for its paths to pass MAX_PATH is started by their short forms.
         // The installer reports its own failures; a launch that fails leaves the watch polling
         // and timer 1 gives the form back.
-        ::ShellExecuteW(dialog, L"open", program.c_str(), nullptr, workingDirectory.c_str(), SW_SHOW);
+        ::ShellExecuteW(dialog, L"open", serial::LaunchablePath(program).c_str(), nullptr,
+                        serial::LaunchablePath(workingDirectory).c_str(), SW_SHOW);
     } else {
         // Without the directory there is no telling which program the path would name: an
         // installer from the root of the drive must never run with our rights.

@@ -51,6 +51,10 @@ bool InstallerPaths(const std::wstring& archName, const std::wstring& currentDir
 // The process's current directory, however long. False when the system cannot give it.
 bool ReadCurrentDirectory(std::wstring& directory);
 
+// path as a program can be started with or from: its short form when it is too long for the
+// process functions (MAX_PATH), else (or when it has none) path itself.
+std::wstring LaunchablePath(const std::wstring& path);
+
 enum class WatchAction {
     KeepPolling,   // the installer has not appeared yet, or has not reached its end
     StopSilently,  // the installer went away before its end: stop the watch, report nothing

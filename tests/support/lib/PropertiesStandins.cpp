@@ -21,7 +21,12 @@ bool PlaceRundll32Standin()
     if (n == 0 || n >= buffer.size()) return false;
     const std::wstring target = std::wstring(buffer.data(), n) + L"\\rundll32.exe";
     ::DeleteFileW(target.c_str());
-    return ::CopyFileW(StandinPath(L"standin_rundll32").c_str(), target.c_str(), TRUE) != 0;
+    if (!::CopyFileW(StandinPath(L"standin_rundll32").c_str(), target.c_str(), TRUE)) return false;
+    // Wine runs its own built-in program for any file of the system directory unless told to
+    // load the file that is there.
+    const wchar_t native[] = L"native";
+    return ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", L"rundll32.exe", REG_SZ, native,
+                             sizeof native) == ERROR_SUCCESS;
 }
 
 bool PlantRundll32(const std::wstring& dir)

@@ -13,7 +13,8 @@ constexpr wchar_t kPropertiesTitlesVariable[] = L"VELTO_RUNDLL32_TITLES";
 
 void SetPropertiesTitles(const std::wstring& which);
 
-// Puts the stand-in as rundll32.exe into the system directory of this process's Wine prefix.
+// Puts the stand-in as rundll32.exe into the system directory of this process's Wine prefix,
+// with a DLL override so that Wine loads it instead of its built-in rundll32.
 // The prefix's file is a hard link into the template, so it is removed, never written through.
 bool PlaceRundll32Standin();
 

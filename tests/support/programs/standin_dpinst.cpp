@@ -45,8 +45,8 @@ void RegisterDriverPorts()
     const std::wstring instancePorts = EnvironmentValue(kInstallerInstancesVariable);
     const std::vector<std::wstring> ports = SplitList(newPorts.empty() ? L"COM7" : newPorts);
     const std::vector<std::wstring> instances = SplitList(instancePorts.empty() ? L"COM7" : instancePorts);
-    for (size_t i = 0; i < ports.size(); ++i)
-        AddSerialPort(L"\\Device\\BrellumVcp" + std::to_wstring(i), ports[i]);
+    // Named to come after the prefix's own \Device\Serial0: Wine enumerates values by name.
+    for (size_t i = 0; i < ports.size(); ++i) AddSerialPort(L"\\Device\\VCP" + std::to_wstring(i), ports[i]);
     for (size_t i = 0; i < instances.size(); ++i) {
         const std::wstring instance = L"6&2f1c3a&0&" + std::to_wstring(i + 1);
         AddVirtualPortInstance(instance, instances[i] == L"-" ? nullptr : &instances[i]);

@@ -57,9 +57,9 @@ LRESULT CALLBACK PropertiesProcedure(HWND window, UINT message, WPARAM wParam, L
 
 void OpenPropertiesWindow(HINSTANCE instance, const std::wstring& title, int offset)
 {
-    const HWND window =
-        ::CreateWindowExW(0, L"VeltoStandinProperties", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                          120 + offset, 80 + offset, 420, 360, nullptr, nullptr, instance, nullptr);
+    // Like a property sheet, the window gets its title only once its tab control holds the pages.
+    const HWND window = ::CreateWindowExW(0, L"VeltoStandinProperties", L"", WS_OVERLAPPEDWINDOW, 120 + offset,
+                                          80 + offset, 420, 360, nullptr, nullptr, instance, nullptr);
     if (!window) return;
     ++g_openWindows;
     const HWND tabs = ::CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 8, 8,
@@ -72,10 +72,13 @@ void OpenPropertiesWindow(HINSTANCE instance, const std::wstring& title, int off
         ::SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
     }
     ::SendMessageW(tabs, TCM_SETCURSEL, 0, 0);
+    ::SetWindowTextW(window, title.c_str());
+    ::ShowWindow(window, SW_SHOW);
     const std::wstring lifetime = EnvironmentValue(kStandinLifetimeVariable);
     ::SetTimer(window, kLifetimeTimer, lifetime.empty() ? 30000 : std::wcstoul(lifetime.c_str(), nullptr, 10),
                nullptr);
     AppendStandinLog(L"window", title);
+    AppendStandinLog(L"shown", std::to_wstring(::GetTickCount64()));
 }
 
 std::wstring ModulePath()
