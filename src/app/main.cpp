@@ -1,3 +1,5 @@
+#include "app/CommandLine.h"
+#include "app/Unattended.h"
 #include "app/VeltoPrinterDriverSetupApp.h"
 
 #include <windows.h>
@@ -25,5 +27,8 @@ void LoadLibrariesFromSystemDirectoryOnly()
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     LoadLibrariesFromSystemDirectoryOnly();
+    // With arguments the program runs for a deployment system, without the form.
+    const std::vector<std::wstring> arguments = CommandLineArguments(::GetCommandLineW());
+    if (!arguments.empty()) return RunUnattended(arguments);
     return theApp.Run(instance);
 }
