@@ -37,12 +37,15 @@ SimulatedUsbPrinter Printer(const std::wstring& hardwareId, const std::wstring& 
     return printer;
 }
 
+// The workers are not waited for by the program; a test waits until each has released its job,
+// and then a moment more for the threads to finish ending before the process may exit.
 bool WaitForJobsReleased(DWORD timeoutMs = 5000)
 {
     for (DWORD waited = 0; PortReportJobsAlive() != 0; waited += 20) {
         if (waited >= timeoutMs) return false;
         ::Sleep(20);
     }
+    ::Sleep(50);
     return true;
 }
 
