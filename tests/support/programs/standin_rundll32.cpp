@@ -95,6 +95,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     AppendStandinLog(L"started", std::to_wstring(::GetTickCount64()));
     AppendStandinLog(L"command", ::GetCommandLineW());
     AppendStandinLog(L"module", ModulePath());
+    AppendStandinLog(L"uilanguage", std::to_wstring(::GetUserDefaultUILanguage()) + L"/" + std::to_wstring(::GetACP()));
+    AppendStandinLog(L"lang", EnvironmentValue(L"LANG") + L"/" + EnvironmentValue(L"LC_ALL"));
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES};
     ::InitCommonControlsEx(&controls);
