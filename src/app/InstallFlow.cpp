@@ -3,6 +3,8 @@
 #include "resource.h"
 #include "win32/Text.h"
 
+#include <cstring>
+
 std::wstring RecommendText(int languageId, const std::wstring& editionName, const std::wstring& archName)
 {
     const wchar_t* format = languageId == kChineseLanguageId
@@ -115,7 +117,7 @@ std::wstring HiddenMessage()
     };
     char buffer[53] = {};  // at most 52 bytes and the terminator
     const std::string text = DecipherHiddenMessage(kEnciphered, sizeof(kEnciphered), kKey);
-    text.copy(buffer, sizeof(buffer) - 1);
+    std::memcpy(buffer, text.data(), text.size() < sizeof(buffer) ? text.size() : sizeof(buffer) - 1);
     wchar_t wide[64] = {};
     ::MultiByteToWideChar(CP_THREAD_ACP, 0, buffer, -1, wide, 64);
     return wide;
