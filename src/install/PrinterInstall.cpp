@@ -70,6 +70,7 @@ bool ModelCatalogue::InstallDriver(const wchar_t* environment, int osIndex, int 
     // Without the directory every destination would be a path in the root of the current drive.
     std::wstring directory;
     if (!Platform().DriverDirectory(environment, directory)) {
+        win32::Trace(L"No printer-driver directory for " + packageFolder + L"\r\n");
         framework::ShowMessage(StagingFailureText(osIndex), MB_OK);
         return false;
     }

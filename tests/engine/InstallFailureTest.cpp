@@ -135,7 +135,7 @@ TEST_P(NotX64, TakesTheX86Procedure)
     spooler.architecture = GetParam().code;
     spooler.versionFails = GetParam().versionFails;
     ModelCatalogue catalogue(&spooler);
-    catalogue.InstallPrinter(0, 5, 0, "LPT1:");
+    const bool installed = catalogue.InstallPrinter(0, 5, 0, "LPT1:");
 
     EXPECT_EQ(spooler.directoryEnvironments, std::vector<std::wstring>{L"Windows NT x86"});
     DriverRecord driver;
@@ -144,6 +144,12 @@ TEST_P(NotX64, TakesTheX86Procedure)
     EXPECT_NE(driver.dataFile.find(L"POS58.GPD"), std::wstring::npos) << driver.dataFile;
     EXPECT_FALSE(FindDriver(L"Windows x64", L"HS-e06", driver));
     EXPECT_TRUE(FilesIn(DriverDirectory(L"Windows NT x86")).empty());
+
+    // The 64-bit spooler has no queue on a driver registered for the 32-bit environment alone,
+    // so here the real spooler refuses the queue, and the operator is told.
+    EXPECT_FALSE(installed);
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{win32::ErrorText(ERROR_UNKNOWN_PRINTER_DRIVER)});
+    EXPECT_EQ(FindQueue(LocalQueues(), L"HS-e06"), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Architectures, NotX64,
