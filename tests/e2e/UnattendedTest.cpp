@@ -272,6 +272,28 @@ TEST(Unattended, SecondInstanceDuringARunExits1618)
     EXPECT_EQ(cli.Run(L"/quiet /remove /model TPR-80C").exitCode, 0u);
 }
 
+TEST(Unattended, WithoutQuietAYesToTheConfigureQuestionOpensThePropertiesAndEnds)
+{
+    UnattendedHarness cli;
+    ASSERT_TRUE(cli.Prepare());
+    ProgramRun run;
+    ASSERT_TRUE(run.Start(ProgramPath(), cli.workDir, L"/model TPR-80C /interface other /log x.log"));
+    MessageBoxSeen box;
+    ASSERT_TRUE(WaitForMessageBox(run.Id(), box));
+    EXPECT_EQ(box.text, L"Bem sucedido!\nGostaria de configurar a impressora agora ?");
+    const ULONGLONG answered = ::GetTickCount64();
+    ASSERT_TRUE(Answer(box, IDYES));
+    // As after the form: the properties window is asked for, and the program ends 5 s later.
+    ASSERT_TRUE(run.WaitForExit(20000));
+    EXPECT_GE(::GetTickCount64() - answered, 4500u);
+    EXPECT_EQ(run.ExitCode(), 0u);
+    EXPECT_EQ(FindTopWindow(run.Id(), app_e2e::kFormTitle), nullptr);
+    const std::vector<std::string> log = Lines(cli.ReadFile(L"x.log"));
+    EXPECT_TRUE(HasLogLine(log, "answer", "Yes")) << Joined(log);
+    EXPECT_TRUE(HasLogLine(log, "step", "Opening the properties of TPR-80C.")) << Joined(log);
+    EXPECT_NE(Joined(log).find("printui.dll,PrintUIEntry /p /n \"TPR-80C\""), std::string::npos) << Joined(log);
+}
+
 TEST(Unattended, NoArgumentsStillOpensTheForm)
 {
     app_e2e::AppHarness app;
