@@ -69,6 +69,28 @@ TEST(SerialCurrentDirectory, IsReadWhateverItsLength)
     EXPECT_EQ(read, deep);
 }
 
+TEST(SerialLaunchablePath, ShortensOnlyPathsTooLongToStartFrom)
+{
+    EXPECT_EQ(serial::LaunchablePath(L"C:\\Setup\\Windows x64\\DPInst64.exe"), L"C:\\Setup\\Windows x64\\DPInst64.exe");
+
+    const std::wstring scratch = testing_support::MakeScratchDir(L"launchable");
+    ASSERT_FALSE(scratch.empty());
+    std::wstring deep = scratch;
+    while (deep.size() < 270) {
+        deep += L"\\" + std::wstring(40, L'q');
+        ASSERT_TRUE(::CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+    }
+    const std::wstring launchable = serial::LaunchablePath(deep);
+    const std::wstring missing = serial::LaunchablePath(deep + L"\\absent");
+    std::wstring longForm(32768, L'\0');
+    longForm.resize(::GetLongPathNameW(launchable.c_str(), &longForm[0], static_cast<DWORD>(longForm.size())));
+    testing_support::RemoveTree(scratch);
+
+    EXPECT_LT(launchable.size(), static_cast<size_t>(MAX_PATH - 2));
+    EXPECT_EQ(_wcsicmp(longForm.c_str(), deep.c_str()), 0);
+    EXPECT_EQ(missing, deep + L"\\absent") << "a path that does not exist has no short form";
+}
+
 struct WatchCase {
     int seenBefore;
     bool mainWindow;
