@@ -3,7 +3,7 @@
 # packages already present are not fetched again.
 set -eu
 packages=(cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest
-          wine64 xvfb xauth ghostscript imagemagick)
+          wine64 xvfb xauth ghostscript imagemagick clang-tidy cppcheck)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

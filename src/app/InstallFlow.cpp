@@ -117,6 +117,7 @@ std::wstring HiddenMessage()
     };
     char buffer[53] = {};  // at most 52 bytes and the terminator
     const std::string text = DecipherHiddenMessage(kEnciphered, sizeof(kEnciphered), kKey);
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result): at most sizeof(buffer) - 1 bytes into a zeroed buffer
     std::memcpy(buffer, text.data(), text.size() < sizeof(buffer) ? text.size() : sizeof(buffer) - 1);
     wchar_t wide[64] = {};
     ::MultiByteToWideChar(CP_THREAD_ACP, 0, buffer, -1, wide, 64);

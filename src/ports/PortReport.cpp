@@ -110,7 +110,7 @@ bool ReportUsbPorts(GUID interfaceClass, UsbPrinterSystem& system, StartWorkerFu
             anyPrinter = true;
             summary = AddSummaryLine(summary, portNumber);
             auto job = std::make_unique<PortReportJob>(devicePath, ReportText(PrinterNote(language, portNumber)));
-            if (startWorker(PrintPortReport, job.get())) job.release();
+            if (startWorker(PrintPortReport, job.get())) static_cast<void>(job.release());  // the worker owns it now
             // Lets each worker open its printer before the next one is started.
             ::Sleep(10);
             return true;

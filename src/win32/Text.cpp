@@ -41,6 +41,7 @@ std::wstring FromAnsi(const std::string& text)
     return out;
 }
 
+// NOLINTNEXTLINE(cert-dcl50-cpp): printf-style on purpose, the formats of the traces and texts are printf formats
 std::wstring Format(const wchar_t* format, ...)
 {
     std::vector<wchar_t> buffer(256);
@@ -55,6 +56,7 @@ std::wstring Format(const wchar_t* format, ...)
     }
 }
 
+// NOLINTNEXTLINE(cert-dcl50-cpp): printf-style on purpose, the formats of the traces and texts are printf formats
 std::string FormatA(const char* format, ...)
 {
     va_list args;
