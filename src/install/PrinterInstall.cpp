@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace {
@@ -23,6 +24,8 @@ namespace {
 // The spooler applies driver and queue changes asynchronously on some systems; each change is
 // followed by this pause before the next call relies on it.
 const DWORD kSpoolerSettleMs = 111;
+
+const size_t kMaxNameTraces = 4096;
 
 void DeleteStagedFiles(const std::wstring& directory, const std::vector<std::wstring>& names)
 {
@@ -154,7 +157,16 @@ void ModelCatalogue::MakeUniquePrinterName()
     names.reserve(count);
     for (DWORD i = 0; i < count; ++i) names.emplace_back(printers[i].pPrinterName ? printers[i].pPrinterName : L"");
 
-    printerName = UniquePrinterName(printerName, names, win32::Trace);
+    // One trace line per comparison, but the search restarts after every match: thousands of
+    // printers make that millions of OutputDebugStringW calls, over a minute with the form frozen.
+    // Past the first lines only their number is traced.
+    size_t comparisons = 0;
+    printerName = UniquePrinterName(printerName, names, [&comparisons](const std::wstring& line) {
+        if (comparisons++ < kMaxNameTraces) win32::Trace(line);
+    });
+    if (comparisons > kMaxNameTraces)
+        win32::Trace(L"name search: " + std::to_wstring(comparisons - kMaxNameTraces) +
+                     L" further comparisons not traced\r\n");
 }
 
 bool ModelCatalogue::CreatePrinterQueue(int modelIndex, const std::string& portName)
