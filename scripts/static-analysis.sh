@@ -8,6 +8,9 @@ cd "$(dirname "$0")/.."
 build_root=${VELTO_BUILD_ROOT:-build}
 dir=$build_root/analysis
 jobs=$(nproc)
+for tool in clang-tidy cppcheck; do
+  command -v "$tool" >/dev/null || { echo "static-analysis: $tool is not installed" >&2; exit 1; }
+done
 
 cmake -S . -B "$dir" --toolchain "$PWD/cmake/toolchain-x86_64-w64-mingw32.cmake" \
       -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
@@ -25,7 +28,8 @@ tidy_args=(-p "$dir" --quiet --extra-arg=--target=x86_64-w64-mingw32
 failed=0
 out=$(mktemp)
 find src -name '*.cpp' | sort | xargs -P"$jobs" -n1 clang-tidy "${tidy_args[@]}" >"$out" 2>/dev/null
-if grep -qE '(warning|error):' "$out"; then
+tidy_status=$?
+if grep -qE '(warning|error):' "$out" || [ "$tidy_status" != 0 ]; then
   cat "$out"; echo "static-analysis: clang-tidy findings" >&2; failed=1
 fi
 
