@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 build_root=${VELTO_BUILD_ROOT:-build}
 dir=$build_root/analysis
 jobs=$(nproc)
+mkdir -p "$build_root"
 for tool in clang-tidy cppcheck; do
   command -v "$tool" >/dev/null || { echo "static-analysis: $tool is not installed" >&2; exit 1; }
 done
