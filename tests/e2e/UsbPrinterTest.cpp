@@ -20,22 +20,6 @@ using app_e2e::AppHarness;
 
 namespace {
 
-const std::string kTail = std::string(20, '\n') + "\x1d\x56\x01";
-
-std::string PortugueseNoteBytes(const char* portName)
-{
-    return std::string("\r\n A porta USB atual da impressora \xe9 ") + portName + " \r\n" + kTail;
-}
-
-SimulatedUsbPrinter Printer(const std::wstring& hardwareId, const std::wstring& instance, DWORD port)
-{
-    SimulatedUsbPrinter printer;
-    printer.hardwareId = hardwareId;
-    printer.instance = instance;
-    printer.portNumber = port;
-    return printer;
-}
-
 std::wstring QueuePort(const std::wstring& name)
 {
     DWORD needed = 0, count = 0;
@@ -66,9 +50,9 @@ std::string ArtifactDir()
 
 TEST(UsbPortCheck, EveryListedPrinterPrintsItsPortAndTheBoxListsThem)
 {
-    const SimulatedUsbPrinter first = Printer(L"VID_0416&PID_5011", L"5&a&0&1", 1);
-    const SimulatedUsbPrinter unlisted = Printer(L"VID_04B8&PID_0202", L"5&a&0&2", 2);
-    const SimulatedUsbPrinter third = Printer(L"VID_0483&PID_5740", L"5&a&0&3", 3);
+    const SimulatedUsbPrinter first = UsbPrinterAt(L"VID_0416&PID_5011", L"5&a&0&1", 1);
+    const SimulatedUsbPrinter unlisted = UsbPrinterAt(L"VID_04B8&PID_0202", L"5&a&0&2", 2);
+    const SimulatedUsbPrinter third = UsbPrinterAt(L"VID_0483&PID_5740", L"5&a&0&3", 3);
     for (const SimulatedUsbPrinter& printer : {first, unlisted, third}) {
         ASSERT_TRUE(AttachUsbPrinter(printer));
         ASSERT_TRUE(ConnectUsbDevice(printer));
@@ -113,7 +97,7 @@ TEST(UsbPortCheck, NoListedPrinterSaysSoAndAnUnopenablePrinterIsStillListed)
     ASSERT_TRUE(Answer(box, IDOK));
 
     // A listed printer whose device cannot be opened (unplugged: no device behind the path).
-    const SimulatedUsbPrinter unplugged = Printer(L"VID_1FC9&PID_2016", L"7&c&0&1", 2);
+    const SimulatedUsbPrinter unplugged = UsbPrinterAt(L"VID_1FC9&PID_2016", L"7&c&0&1", 2);
     ASSERT_TRUE(AttachUsbPrinter(unplugged));
     ASSERT_TRUE(PollUntil([&] { return ControlEnabled(app.form, IDC_DETECT_USB_PORT); }, 8000));
     Click(app.form, IDC_DETECT_USB_PORT);
@@ -137,7 +121,7 @@ TEST_P(UsbInstall, CreatesTheQueueOnTheUsbPortAndPrintsTheTestPageOnYes)
     const std::string psPath = ArtifactDir() + "/install-testpage-" + GetParam().name + ".ps";
     ::DeleteFileW(WindowsPathOf(psPath).c_str());
     ASSERT_TRUE(MapPrinterPortToFile(L"USB001", psPath));
-    const SimulatedUsbPrinter printer = Printer(L"VID_0416&PID_5011", L"5&a&0&1", 1);
+    const SimulatedUsbPrinter printer = UsbPrinterAt(L"VID_0416&PID_5011", L"5&a&0&1", 1);
     ASSERT_TRUE(AttachUsbPrinter(printer));
     ASSERT_TRUE(ConnectUsbDevice(printer));
 

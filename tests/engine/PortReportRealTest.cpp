@@ -17,25 +17,13 @@ using testing_support::ConnectUsbDevice;
 using testing_support::HookedUsbPrinterSystem;
 using testing_support::ReadUsbDevice;
 using testing_support::SimulatedUsbPrinter;
+using testing_support::PortugueseNoteBytes;
+using testing_support::UsbPrinterAt;
 using testing_support::UsbTraceCapture;
 
 namespace {
 
 const std::string kTail = std::string(20, '\n') + "\x1d\x56\x01";
-
-std::string PortugueseNoteBytes(const char* portName)
-{
-    return std::string("\r\n A porta USB atual da impressora \xe9 ") + portName + " \r\n" + kTail;
-}
-
-SimulatedUsbPrinter Printer(const std::wstring& hardwareId, const std::wstring& instance, DWORD port)
-{
-    SimulatedUsbPrinter printer;
-    printer.hardwareId = hardwareId;
-    printer.instance = instance;
-    printer.portNumber = port;
-    return printer;
-}
 
 // The workers are not waited for by the program; a test waits until each has released its job,
 // and then a moment more for the threads to finish ending before the process may exit.
@@ -124,9 +112,9 @@ DWORD WINAPI RunHeldJob(void* param) { return PrintPortReport(param); }
 
 TEST_F(PortReportReal, EachListedPrinterPrintsItsOwnNoteAndTheBoxListsThemAll)
 {
-    const SimulatedUsbPrinter first = Printer(L"VID_0416&PID_5011", L"5&a&0&1", 1);
-    const SimulatedUsbPrinter unlisted = Printer(L"VID_0417&PID_5011", L"5&a&0&2", 2);
-    const SimulatedUsbPrinter third = Printer(L"VID_067B&PID_2305", L"5&a&0&3", 3);
+    const SimulatedUsbPrinter first = UsbPrinterAt(L"VID_0416&PID_5011", L"5&a&0&1", 1);
+    const SimulatedUsbPrinter unlisted = UsbPrinterAt(L"VID_0417&PID_5011", L"5&a&0&2", 2);
+    const SimulatedUsbPrinter third = UsbPrinterAt(L"VID_067B&PID_2305", L"5&a&0&3", 3);
     Attach(first);
     Attach(unlisted);
     Attach(third);
@@ -150,7 +138,7 @@ TEST_F(PortReportReal, EachListedPrinterPrintsItsOwnNoteAndTheBoxListsThemAll)
 TEST_F(PortReportReal, ChineseNoteArrivesInGbk)
 {
     g_reportLanguage = 2052;
-    const SimulatedUsbPrinter printer = Printer(L"VID_1CBE&PID_0002", L"6&b&0&7", 7);
+    const SimulatedUsbPrinter printer = UsbPrinterAt(L"VID_1CBE&PID_0002", L"6&b&0&7", 7);
     Attach(printer);
     UsbTraceCapture traces;
     HookedUsbPrinterSystem system;
@@ -174,7 +162,7 @@ TEST_F(PortReportReal, ChineseNoteArrivesInGbk)
 
 TEST_F(PortReportReal, NoListedPrinterShowsTheNoPrinterBox)
 {
-    Attach(Printer(L"VID_ABCD&PID_0001", L"5&a&0&1", 1));
+    Attach(UsbPrinterAt(L"VID_ABCD&PID_0001", L"5&a&0&1", 1));
     UsbTraceCapture traces;
     EXPECT_FALSE(ReportUsbPorts(kUsbPrintInterfaceClass));
     ASSERT_EQ(boxes.size(), 1u);
@@ -191,8 +179,8 @@ TEST_F(PortReportReal, PrinterThatCannotBeOpenedIsStillListed)
     } cases[] = {{"unplugged", false}, {"held by another program", true}};
     for (const auto& c : cases) {
         boxes.clear();
-        const SimulatedUsbPrinter blocked = Printer(L"VID_0483&PID_5740", L"5&a&0&1", 1);
-        const SimulatedUsbPrinter fine = Printer(L"VID_0483&PID_5740", L"5&a&0&2", 2);
+        const SimulatedUsbPrinter blocked = UsbPrinterAt(L"VID_0483&PID_5740", L"5&a&0&1", 1);
+        const SimulatedUsbPrinter fine = UsbPrinterAt(L"VID_0483&PID_5740", L"5&a&0&2", 2);
         Attach(blocked, c.held);
         Attach(fine);
         win32::UniqueHandle holder;
@@ -220,8 +208,8 @@ TEST_F(PortReportReal, PrinterThatCannotBeOpenedIsStillListed)
 
 TEST_F(PortReportReal, FailedSecondDetailRequestShowsNoBoxButTheFirstPrinterPrints)
 {
-    const SimulatedUsbPrinter first = Printer(L"VID_0471&PID_0055", L"5&a&0&1", 1);
-    const SimulatedUsbPrinter second = Printer(L"VID_0471&PID_0055", L"5&a&0&2", 2);
+    const SimulatedUsbPrinter first = UsbPrinterAt(L"VID_0471&PID_0055", L"5&a&0&1", 1);
+    const SimulatedUsbPrinter second = UsbPrinterAt(L"VID_0471&PID_0055", L"5&a&0&2", 2);
     Attach(first);
     Attach(second);
     UsbTraceCapture traces;
@@ -247,7 +235,7 @@ TEST_F(PortReportReal, OffLinePrinterIsLeftOutBeforeWindows8Only)
     for (const auto& c : cases) {
         boxes.clear();
         g_win8OrLater = 0;
-        const SimulatedUsbPrinter printer = Printer(L"VID_0416&PID_5011", L"5&a&0&4", 4);
+        const SimulatedUsbPrinter printer = UsbPrinterAt(L"VID_0416&PID_5011", L"5&a&0&4", 4);
         Attach(printer);
         HookedUsbPrinterSystem system;
         system.afterSetOpened = [&] { ASSERT_TRUE(testing_support::SetUsbLinked(printer, 0)); };
@@ -273,8 +261,8 @@ TEST_F(PortReportReal, OffLinePrinterIsLeftOutBeforeWindows8Only)
 
 TEST_F(PortReportReal, JobKeepsWhatTheWorkerNeedsAfterTheLauncherIsDone)
 {
-    const SimulatedUsbPrinter first = Printer(L"VID_0416&PID_5011", L"5&a&0&1", 1);
-    const SimulatedUsbPrinter second = Printer(L"VID_0416&PID_5011", L"5&a&0&2", 12);
+    const SimulatedUsbPrinter first = UsbPrinterAt(L"VID_0416&PID_5011", L"5&a&0&1", 1);
+    const SimulatedUsbPrinter second = UsbPrinterAt(L"VID_0416&PID_5011", L"5&a&0&2", 12);
     Attach(first);
     Attach(second);
     {

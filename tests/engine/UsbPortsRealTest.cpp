@@ -16,18 +16,10 @@ using testing_support::SetUsbInterfaceValue;
 using testing_support::SetUsbLinked;
 using testing_support::SimulatedUsbPrinter;
 using testing_support::UsbDevicePath;
+using testing_support::UsbPrinterAt;
 using testing_support::UsbTraceCapture;
 
 namespace {
-
-SimulatedUsbPrinter Printer(const std::wstring& hardwareId, const std::wstring& instance, DWORD port)
-{
-    SimulatedUsbPrinter printer;
-    printer.hardwareId = hardwareId;
-    printer.instance = instance;
-    printer.portNumber = port;
-    return printer;
-}
 
 // Printers attached by a test are detached at its end, so that cases run together in one
 // prefix do not see each other's printers.
@@ -57,7 +49,7 @@ TEST_F(UsbPortsReal, NoPrinterLeavesThePortNameAlone)
     EXPECT_FALSE(FindUsbPrinterPort(port));
     EXPECT_EQ(port, "LPT1:");
 
-    ASSERT_TRUE(Attach(Printer(L"VID_ABCD&PID_0001", L"5&a&0&1", 4)));
+    ASSERT_TRUE(Attach(UsbPrinterAt(L"VID_ABCD&PID_0001", L"5&a&0&1", 4)));
     EXPECT_FALSE(FindUsbPrinterPort(port));
     EXPECT_EQ(port, "LPT1:");
 }
@@ -65,9 +57,9 @@ TEST_F(UsbPortsReal, NoPrinterLeavesThePortNameAlone)
 TEST_F(UsbPortsReal, FirstListedPrinterInEnumerationOrderGivesThePort)
 {
     // Wine lists the interface keys in name order: the unlisted vendor ABCD comes last.
-    ASSERT_TRUE(Attach(Printer(L"VID_ABCD&PID_0001", L"5&a&0&1", 9)));
-    ASSERT_TRUE(Attach(Printer(L"VID_0483&PID_5740", L"5&a&0&3", 3)));
-    ASSERT_TRUE(Attach(Printer(L"VID_0416&PID_5011", L"5&a&0&2", 12)));
+    ASSERT_TRUE(Attach(UsbPrinterAt(L"VID_ABCD&PID_0001", L"5&a&0&1", 9)));
+    ASSERT_TRUE(Attach(UsbPrinterAt(L"VID_0483&PID_5740", L"5&a&0&3", 3)));
+    ASSERT_TRUE(Attach(UsbPrinterAt(L"VID_0416&PID_5011", L"5&a&0&2", 12)));
     UsbTraceCapture traces;
     std::string port = "LPT1:";
     EXPECT_TRUE(FindUsbPrinterPort(port));
@@ -78,7 +70,7 @@ TEST_F(UsbPortsReal, FirstListedPrinterInEnumerationOrderGivesThePort)
 
 TEST_F(UsbPortsReal, ReadInterfaceValueReadsTheInterfaceKeys)
 {
-    const SimulatedUsbPrinter printer = Printer(L"VID_0483&PID_7A21", L"5&2c91e0f&0&3", 7);
+    const SimulatedUsbPrinter printer = UsbPrinterAt(L"VID_0483&PID_7A21", L"5&2c91e0f&0&3", 7);
     ASSERT_TRUE(Attach(printer));
     ASSERT_TRUE(SetUsbInterfaceValue(printer, L"Device Parameters", L"Too Big", std::string(262, '\x01')));
     ASSERT_TRUE(SetUsbInterfaceValue(printer, L"Device Parameters", L"Just Fits", std::string(261, '\x02')));
@@ -125,7 +117,7 @@ TEST_F(UsbPortsReal, LinkStateCountsOnlyBeforeWindows8)
     };
     for (const auto& c : cases) {
         g_win8OrLater = 0;
-        const SimulatedUsbPrinter printer = Printer(L"VID_1FC9&PID_0001", L"5&a&0&1", 5);
+        const SimulatedUsbPrinter printer = UsbPrinterAt(L"VID_1FC9&PID_0001", L"5&a&0&1", 5);
         ASSERT_TRUE(Attach(printer));
         HookedUsbPrinterSystem system;
         system.afterSetOpened = [&] { ASSERT_TRUE(SetUsbLinked(printer, c.linked)); };
@@ -154,7 +146,7 @@ TEST_F(UsbPortsReal, OnlyTheFirst255InterfacesAreExamined)
         for (int i = 0; i < 300; ++i) {
             wchar_t instance[32];
             swprintf(instance, 32, L"5&a&0&%03d", i);
-            printers.push_back(Printer(i < c.unlisted ? L"VID_0000&PID_5011" : L"VID_0416&PID_5011", instance,
+            printers.push_back(UsbPrinterAt(i < c.unlisted ? L"VID_0000&PID_5011" : L"VID_0416&PID_5011", instance,
                                        static_cast<DWORD>(i)));
             ASSERT_TRUE(Attach(printers.back()));
         }
@@ -167,8 +159,8 @@ TEST_F(UsbPortsReal, OnlyTheFirst255InterfacesAreExamined)
 
 TEST_F(UsbPortsReal, FailingSecondDetailRequestEndsTheSearch)
 {
-    ASSERT_TRUE(Attach(Printer(L"VID_0416&PID_5011", L"5&a&0&1", 1)));
-    ASSERT_TRUE(Attach(Printer(L"VID_0416&PID_5011", L"5&a&0&2", 2)));
+    ASSERT_TRUE(Attach(UsbPrinterAt(L"VID_0416&PID_5011", L"5&a&0&1", 1)));
+    ASSERT_TRUE(Attach(UsbPrinterAt(L"VID_0416&PID_5011", L"5&a&0&2", 2)));
     HookedUsbPrinterSystem system;
     system.failDetailRead = 0;
     std::string port = "LPT1:";

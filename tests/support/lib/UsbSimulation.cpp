@@ -51,6 +51,21 @@ bool SetDword(const std::wstring& key, const std::wstring& name, DWORD value)
 
 }  // namespace
 
+SimulatedUsbPrinter UsbPrinterAt(const std::wstring& hardwareId, const std::wstring& instance, DWORD port)
+{
+    SimulatedUsbPrinter printer;
+    printer.hardwareId = hardwareId;
+    printer.instance = instance;
+    printer.portNumber = port;
+    return printer;
+}
+
+std::string PortugueseNoteBytes(const char* portName)
+{
+    return std::string("\r\n A porta USB atual da impressora \xe9 ") + portName + " \r\n" +
+           std::string(20, '\n') + "\x1d\x56\x01";
+}
+
 std::wstring UsbInterfaceKey(const SimulatedUsbPrinter& printer)
 {
     return std::wstring(kDeviceClasses) + kClass + L"\\##?#" + LinkName(printer);

@@ -23,6 +23,13 @@ struct SimulatedUsbPrinter {
     std::optional<DWORD> portNumber = 1;  // Device Parameters\Port Number; none: no such value
 };
 
+// A linked printer of that hardware id and instance on the given port.
+SimulatedUsbPrinter UsbPrinterAt(const std::wstring& hardwareId, const std::wstring& instance, DWORD port);
+
+// What a printer receives from the port check in the Portuguese form, in code page 1252
+// (é is 0xE9): the note naming portName, 20 line feeds and the paper cut GS V 1.
+std::string PortugueseNoteBytes(const char* portName);
+
 // The interface key under HKLM (DeviceClasses\{class}\##?#USB#...#{class}).
 std::wstring UsbInterfaceKey(const SimulatedUsbPrinter& printer);
 
